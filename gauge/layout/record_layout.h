@@ -4,7 +4,7 @@
 // Plain C++20, no platform headers: both toolchains include it.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 namespace quandel::layout {
 
