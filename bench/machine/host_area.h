@@ -1,0 +1,32 @@
+// Where the stand-in host keeps its own memory inside the emulated address
+// space: the service table and its trap stubs, the return sentinel, a small
+// heap for host records, and the stack. Module images may go anywhere else.
+#pragma once
+
+#include <cstdint>
+
+namespace gb::machine {
+
+struct HostArea {
+  static constexpr uint32_t base = 0x00100000;
+  static constexpr uint32_t serviceTable = base;               // 256 slots of 4 bytes
+  static constexpr uint32_t serviceSlots = 256;
+  static constexpr uint32_t stubs = base + 0x1000;             // one 8-byte stub per slot
+  static constexpr uint32_t stubSize = 8;
+  static constexpr uint32_t sentinel = base + 0x2000;          // `hlt`: calls return here
+  static constexpr uint32_t heap = base + 0x10000;
+  static constexpr uint32_t heapSize = 0x100000;
+  static constexpr uint32_t stackLimit = heap + heapSize;
+  static constexpr uint32_t stackSize = 0x100000;
+  static constexpr uint32_t stackTop = stackLimit + stackSize;
+  static constexpr uint32_t end = stackTop;
+
+  static constexpr bool contains(uint64_t address, uint64_t size) {
+    return address < end && address + size > base;
+  }
+};
+
+static_assert(HostArea::serviceSlots * 4 <= HostArea::stubs - HostArea::serviceTable);
+static_assert(HostArea::stubs + HostArea::serviceSlots * HostArea::stubSize <= HostArea::sentinel);
+
+}  // namespace gb::machine
