@@ -34,9 +34,10 @@ std::string sectionLabel(size_t index, const Section& section) {
 // Returns the file offset of the COFF header.
 Result<uint32_t> parseDosHeader(const ByteReader& file) {
   if (file.size() < 2 || loadU16(file.bytes().data()) != kDosMagic) {
-    std::string found = file.size() < 2 ? "a " + std::to_string(file.size()) + "-byte file"
-                                        : "magic " + hex(loadU16(file.bytes().data()));
-    return Error{"DOS header: not an MZ file (" + found + " at offset 0x0)"};
+    std::string found = file.size() < 2 ? "only " + hex(file.size()) + " bytes"
+                                        : "magic " + hex(loadU16(file.bytes().data())) +
+                                              " at offset 0x0";
+    return Error{"DOS header: not an MZ file (" + found + ")"};
   }
   if (file.size() < kDosHeaderSize)
     return Error{"DOS header: file of " + hex(file.size()) + " bytes is shorter than the " +
