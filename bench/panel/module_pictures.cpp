@@ -1,6 +1,6 @@
 #include "panel/module_pictures.h"
 
-#include "support/byte_reader.h"
+#include "resources/bitmap.h"
 
 namespace gb::panel {
 
@@ -12,15 +12,18 @@ PictureSource modulePictureSource(const pe::PeFile& file) {
       return Error{"bitmap " + hex(resourceId) + " (language 1033) is not in the module's resources"};
     Result<std::span<const uint8_t>> bytes = file.resourceBytes(*resource);
     if (!bytes) return bytes.error();
-    ByteReader reader(*bytes, "bitmap " + hex(resourceId));
-    Result<uint32_t> width = reader.u32(4, "width");
-    Result<uint32_t> height = reader.u32(8, "height");
-    if (!width) return width.error();
-    if (!height) return height.error();
+    Result<res::Bitmap> bitmap = res::decodeBitmap(*bytes, "bitmap " + hex(resourceId));
+    if (!bitmap) return bitmap.error();
     Picture picture;
     picture.resourceId = resourceId;
-    picture.width = int(*width);
-    picture.height = int(*height);
+    picture.width = bitmap->width();
+    picture.height = bitmap->height();
+    picture.rgb.reserve(size_t(picture.width) * picture.height);
+    for (int row = 0; row < picture.height; ++row)
+      for (int col = 0; col < picture.width; ++col) {
+        res::Rgb c = bitmap->colour(row, col);
+        picture.rgb.push_back(uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b);
+      }
     return picture;
   };
 }

@@ -6,7 +6,7 @@
 
 namespace quandel {
 
-constinit const char GaugeName[] = "Marvik Talmerend  by Y Pellam";
+constinit char GaugeName[] = "Marvik Talmerend  by Y Pellam";
 
 constinit GaugeHeaderRecord GaugeHeader = {
     .formatNumber = layout::kGaugeHeaderFormat,

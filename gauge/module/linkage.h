@@ -80,7 +80,7 @@ static_assert(offsetof(ImportEntry, tableAddress) == layout::ImportEntry::tableA
 static_assert(sizeof(ImportTableRecord) == layout::ImportTable::size);
 
 extern GaugeHeaderRecord GaugeHeader;
-extern const char GaugeName[];
+extern char GaugeName[];
 
 void __stdcall ModuleInit();
 void __stdcall ModuleDeinit();

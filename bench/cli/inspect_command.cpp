@@ -1,0 +1,21 @@
+#include <ostream>
+
+#include "cli/commands.h"
+#include "cli/module_report.h"
+
+namespace gb::cli {
+
+int runInspect(const InspectOptions& options, std::ostream& out, std::ostream& err) {
+  Result<ModuleReport> report = buildModuleReport(options.path);
+  if (!report) {
+    err << "gaugebench: " << report.error().message << "\n";
+    return 1;
+  }
+  if (options.json)
+    out << reportJson(*report).dump(2) << "\n";
+  else
+    out << formatReport(*report);
+  return 0;
+}
+
+}  // namespace gb::cli
