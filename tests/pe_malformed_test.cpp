@@ -261,7 +261,7 @@ TEST_P(PeMalformed, IsRefusedWithItsMessage) {
   EXPECT_EQ(parsed.error().message, GetParam().error);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tables, PeMalformed, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Pe, PeMalformed, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The fixture itself parses: every case above breaks exactly one thing.
