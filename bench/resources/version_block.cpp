@@ -85,8 +85,7 @@ Result<Node> readNode(const ByteReader& reader, uint32_t offset, uint32_t limit,
   if (!type) return type.error();
   if (*length < kNodeHeaderSize || offset + *length > limit)
     return Error{reader.table() + ": " + what + " at offset " + hex(offset) + " claims " +
-                 std::to_string(*length) + " bytes, but only " + std::to_string(limit - offset) +
-                 " remain in its parent"};
+                 std::to_string(*length) + " bytes, but only " + std::to_string(limit - offset) + " remain"};
   node.end = offset + *length;
   node.valueLength = *valueLength;
   node.type = *type;
@@ -193,10 +192,10 @@ Result<VersionBlock> decodeVersionBlock(std::span<const uint8_t> bytes, const st
   ByteReader reader(bytes, name);
   if (bytes.size() > 0xFFFF)
     return Error{name + ": " + std::to_string(bytes.size()) + " bytes, more than a version block can describe"};
-  Result<Node> root = readNode(reader, 0, uint32_t(bytes.size()), "VS_VERSIONINFO");
+  Result<Node> root = readNode(reader, 0, uint32_t(bytes.size()), "VS_VERSION_INFO");
   if (!root) return root.error();
-  if (root->key != "VS_VERSIONINFO")
-    return Error{name + ": root key \"" + root->key + "\", expected \"VS_VERSIONINFO\""};
+  if (root->key != "VS_VERSION_INFO")
+    return Error{name + ": root key \"" + root->key + "\", expected \"VS_VERSION_INFO\""};
 
   VersionBlock block;
   Result<FixedFileInfo> fixed = readFixed(reader, *root);

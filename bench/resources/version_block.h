@@ -1,4 +1,4 @@
-// The version resource (VS_VERSIONINFO): its fixed part, its string tables
+// The version resource (VS_VERSIONINFO, root key "VS_VERSION_INFO"): its fixed part, its string tables
 // with the keys in stored order, and the VarFileInfo translations. Every
 // node's length is checked against its parent's, so a block that is cut
 // short is refused with an error naming the node and the offset.
