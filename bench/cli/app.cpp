@@ -20,6 +20,26 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       app.add_subcommand("inspect", "Print a module's exports and records as the host finds them");
   inspectCommand->add_option("FILE", inspect.path, "The gauge module, e.g. build/quandel.gau")->required();
   inspectCommand->add_flag("--json", inspect.json, "Print the same as JSON");
+  inspectCommand->add_option("--bitmaps", inspect.bitmapDir,
+                             "Also write each bitmap as DIR/bitmap-0xID.png (pure black transparent)")
+      ->type_name("DIR");
+
+  RenderOptions render;
+  CLI::App* renderCommand = app.add_subcommand(
+      "render", "Run the gauge for some frames and write the last one as a PNG");
+  renderCommand->add_option("FILE", render.path, "The gauge module")->required();
+  renderCommand->add_option("--set", render.sets,
+                            "Set a host variable before the first frame, e.g. --set 318=-8000 "
+                            "(318 strip and pointer, 324 arm flag, 326 lever position)")
+      ->type_name("TOKEN=VALUE");
+  renderCommand->add_option("--scale", render.scale, "Enlarge each pixel N times, without smoothing")
+      ->type_name("N")->check(CLI::Range(1, 16))->default_val(1);
+  renderCommand->add_flag("--areas", render.areas, "Outline the mouse areas and label them with their index");
+  renderCommand->add_flag("--overflow", render.overflow,
+                          "Show every picture in full, with the gauge's extent outlined in magenta");
+  renderCommand->add_option("--frames", render.frames, "Frames to run before the picture (at 18 per second)")
+      ->type_name("N")->check(CLI::Range(1, 100000))->default_val(1);
+  renderCommand->add_option("-o,--output", render.output, "The PNG to write")->type_name("OUT.png")->required();
 
   std::vector<std::string> argv = args;
   std::reverse(argv.begin(), argv.end());  // CLI11 takes the arguments in reverse
@@ -39,6 +59,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
 
   if (inspectCommand->parsed()) return runInspect(inspect, out, err);
+  if (renderCommand->parsed()) return runRender(render, out, err);
   return 2;
 }
 

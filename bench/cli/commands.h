@@ -3,14 +3,27 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace gb::cli {
 
 struct InspectOptions {
   std::string path;
   bool json = false;
+  std::string bitmapDir;  // when set, also write every bitmap as a PNG there
+};
+
+struct RenderOptions {
+  std::string path;
+  std::vector<std::string> sets;  // "TOKEN=VALUE"
+  int scale = 1;
+  bool areas = false;
+  bool overflow = false;
+  int frames = 1;
+  std::string output;
 };
 
 int runInspect(const InspectOptions& options, std::ostream& out, std::ostream& err);
+int runRender(const RenderOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace gb::cli

@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/module_report.h"
+#include "resources/resource_listing.h"
 
 namespace gb::cli {
 
@@ -11,10 +12,17 @@ int runInspect(const InspectOptions& options, std::ostream& out, std::ostream& e
     err << "gaugebench: " << report.error().message << "\n";
     return 1;
   }
-  if (options.json)
+  if (!options.bitmapDir.empty())
+    if (Status s = res::writeBitmapPngs(report->host->file(), options.bitmapDir); !s) {
+      err << "gaugebench: " << s.error().message << "\n";
+      return 1;
+    }
+  if (options.json) {
     out << reportJson(*report).dump(2) << "\n";
-  else
+  } else {
     out << formatReport(*report);
+    out << "\nresources:\n" << res::describeResources(report->host->file());
+  }
   return 0;
 }
 

@@ -94,6 +94,7 @@ class GaugeHost {
   void setVariable(uint32_t token, double value);
   bool knowsVariable(uint32_t token) const { return variables_.count(token) != 0; }
   const std::map<uint32_t, double>& variables() const { return variables_; }
+  std::map<uint32_t, double>& variables() { return variables_; }
 
   // Module calls. Each returns the machine's fault report on failure.
   Result<uint32_t> callEntry(uint32_t reason);
