@@ -45,8 +45,21 @@ Machine::~Machine() {
 }
 
 Status Machine::mapHostArea() {
-  uc_err err = uc_mem_map(uc_, HostArea::base, HostArea::end - HostArea::base, UC_PROT_ALL);
-  if (err != UC_ERR_OK) return unicornError("machine: cannot map the host area", err);
+  // What module code may do in each part; the gap between the sentinel's
+  // page and the heap stays unmapped.
+  struct Part {
+    uint32_t start, end, prot;
+  };
+  const Part parts[] = {
+      {HostArea::serviceTable, HostArea::stubs, UC_PROT_READ},
+      {HostArea::stubs, HostArea::codeEnd, UC_PROT_READ | UC_PROT_EXEC},
+      {HostArea::heap, HostArea::stackLimit, UC_PROT_READ},
+      {HostArea::stackLimit, HostArea::stackTop, UC_PROT_READ | UC_PROT_WRITE},
+  };
+  for (const Part& part : parts) {
+    uc_err err = uc_mem_map(uc_, part.start, part.end - part.start, part.prot);
+    if (err != UC_ERR_OK) return unicornError("machine: cannot map the host area", err);
+  }
   // Every slot points at its own stub; the stub's `ret N` is written when a
   // service is defined, until then it is a `hlt` that the trap hook reports.
   std::vector<uint8_t> table(HostArea::serviceSlots * 4);

@@ -152,11 +152,14 @@ Result<CallOutcome> Machine::call(const std::string& routine, uint32_t address,
   uc_reg_read(uc_, UC_X86_REG_EAX, &eax);
   if (fault_ || err != UC_ERR_OK) return describeFault(routine, err);
   if (eip != HostArea::sentinel)
-    return Error{routine + ": stopped at " + describeAddress(eip) + " without returning"};
+    return withRegisters(routine + ": stopped at " + describeAddress(eip) + " without returning");
   if (espAfter != esp) {
+    // The last module instruction is the `ret` that came back.
     int64_t removed = int64_t(espAfter) - int64_t(stackAtEntry) - 4;
-    return Error{routine + ": stack imbalance: removed " + std::to_string(removed) +
-                 " bytes of arguments, expected " + std::to_string(4 * args.size())};
+    return withRegisters(routine + ": stack imbalance: removed " + std::to_string(removed) +
+                         " bytes of arguments, expected " + std::to_string(4 * args.size()) +
+                         ", at " + describeAddress(lastModuleInstruction_) +
+                         disassembleAt(lastModuleInstruction_));
   }
 
   CallOutcome outcome;
@@ -177,33 +180,51 @@ Result<CallOutcome> Machine::call(const std::string& routine, uint32_t address,
 }
 
 Error Machine::describeFault(const std::string& routine, int ucError) {
-  uint32_t eip = 0;
-  uc_reg_read(uc_, UC_X86_REG_EIP, &eip);
+  // The code hook over the image names the module's last instruction: the
+  // faulting one, or the call that led out of the module to the fault.
   const uint32_t at = lastModuleInstruction_;
   std::string where = " at " + describeAddress(at) + disassembleAt(at);
   if (!fault_) {
-    if (ucError == UC_ERR_INSN_INVALID) {
-      return Error{routine + ": invalid instruction" + where};
-    }
-    return Error{routine + ": " + uc_strerror(uc_err(ucError)) + where};
+    if (ucError == UC_ERR_INSN_INVALID) return withRegisters(routine + ": invalid instruction" + where);
+    return withRegisters(routine + ": " + uc_strerror(uc_err(ucError)) + where);
   }
   const Fault& fault = *fault_;
   switch (fault.kind) {
     case Fault::Budget:
-      return Error{routine + ": instruction budget of " + std::to_string(budget_) +
-                   " exhausted" + where};
+      return withRegisters(routine + ": instruction budget of " + std::to_string(budget_) +
+                           " exhausted" + where);
     case Fault::UnusedService:
-      return Error{routine + ": call into unused service slot " + hex(fault.address) +
-                   " from " + describeAddress(fault.caller)};
+      return withRegisters(routine + ": call into unused service slot " + hex(fault.address) + where);
     case Fault::ServiceFailed:
       return Error{routine + ": service " + fault.detail + " (called from " +
                    describeAddress(fault.caller) + ")"};
     case Fault::InvalidInstruction:
-      return Error{routine + ": invalid instruction" + where};
+      return withRegisters(routine + ": invalid instruction" + where);
     default:
-      return Error{routine + ": " + accessName(fault.kind) + " " + describeAddress(fault.address) +
-                   where};
+      return withRegisters(routine + ": " + accessName(fault.kind) + " " +
+                           describeAddress(fault.address) + where);
   }
+}
+
+Error Machine::withRegisters(std::string firstLine) const {
+  struct Named {
+    const char* name;
+    int id;
+  };
+  static const Named registers[] = {
+      {"eax", UC_X86_REG_EAX}, {"ebx", UC_X86_REG_EBX}, {"ecx", UC_X86_REG_ECX},
+      {"edx", UC_X86_REG_EDX}, {"esi", UC_X86_REG_ESI}, {"edi", UC_X86_REG_EDI},
+      {"ebp", UC_X86_REG_EBP}, {"esp", UC_X86_REG_ESP}, {"eip", UC_X86_REG_EIP},
+      {"eflags", UC_X86_REG_EFLAGS}};
+  std::string line = "  registers:";
+  for (const Named& r : registers) {
+    uint32_t value = 0;
+    uc_reg_read(uc_, r.id, &value);
+    char text[24];
+    std::snprintf(text, sizeof text, " %s=%08x", r.name, value);
+    line += text;
+  }
+  return Error{std::move(firstLine) + "\n" + line};
 }
 
 std::string Machine::disassembleAt(uint32_t address) const {
