@@ -28,6 +28,14 @@ struct CallOutcome {
   uint64_t instructions = 0;  // executed in the module's image
 };
 
+// A store that module code made into the module's own image during a call.
+struct ImageWrite {
+  uint32_t address = 0;
+  uint32_t size = 0;    // bytes: 1, 2, 4 or 8
+  uint64_t value = 0;   // the stored bytes, little-endian
+  uint32_t writer = 0;  // address of the storing instruction
+};
+
 class Machine;
 
 // A host service: reads its arguments (already taken off the emulated
@@ -75,6 +83,18 @@ class Machine {
   // plain hex elsewhere.
   std::string describeAddress(uint32_t address) const;
 
+  // Write watching: while on, every store module code makes into its own
+  // image is recorded (the host's own writes are not). Off by default, since
+  // it sends every store through a slow path. Can be switched at any time
+  // once a module is mapped. At most kMaxImageWrites records are kept; the
+  // rest are only counted.
+  static constexpr size_t kMaxImageWrites = 1 << 20;
+  Status watchImageWrites(bool on);
+  bool watchingImageWrites() const { return writeHook_ != 0; }
+  const std::vector<ImageWrite>& imageWrites() const { return imageWrites_; }
+  uint64_t droppedImageWrites() const { return droppedImageWrites_; }
+  void clearImageWrites();
+
   // What stopped the last call, as the hooks saw it (machine/fault.h).
   struct Fault;
 
@@ -91,7 +111,10 @@ class Machine {
   void onModuleInstruction(uint64_t address);
   void onStub(uint64_t address);
   void onInvalidMemory(int type, uint64_t address, int size);
+  void onImageWrite(uint64_t address, int size, int64_t value);
   Error describeFault(const std::string& routine, int ucError);
+  // The fault's first line with the registers as a second line.
+  Error withRegisters(std::string firstLine) const;
   std::string disassembleAt(uint32_t address) const;
   Status resetCpuState(uint32_t esp);
 
@@ -108,6 +131,9 @@ class Machine {
   uint32_t lastModuleInstruction_ = 0;
   std::unique_ptr<Fault> fault_;
   bool inCall_ = false;
+  size_t writeHook_ = 0;  // uc_hook while watching image writes
+  std::vector<ImageWrite> imageWrites_;
+  uint64_t droppedImageWrites_ = 0;
 };
 
 }  // namespace gb::machine
