@@ -41,6 +41,23 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       ->type_name("N")->check(CLI::Range(1, 100000))->default_val(1);
   renderCommand->add_option("-o,--output", render.output, "The PNG to write")->type_name("OUT.png")->required();
 
+  PlayOptions play;
+  CLI::App* playCommand = app.add_subcommand(
+      "play", "Run a scenario script against the gauge: print the event log, write the named frames, "
+              "and fail at the first expectation that does not hold");
+  playCommand->add_option("FILE", play.path, "The gauge module")->required();
+  playCommand->add_option("SCRIPT", play.script,
+                          "The scenario, one step a line: set TOKEN VALUE | click X Y | advance SECONDS | "
+                          "frame NAME | expect var TOKEN VALUE | expect event NAME VALUE | expect event none | "
+                          "# comment")
+      ->required();
+  playCommand->add_option("-o,--output", play.frameDir, "Where `frame NAME` writes NAME.png")
+      ->type_name("DIR")->default_val(".");
+  playCommand->add_option("--scale", play.scale, "Enlarge each frame N times, without smoothing")
+      ->type_name("N")->check(CLI::Range(1, 16))->default_val(1);
+  playCommand->add_flag("--instant", play.instant,
+                        "The lever position reaches its target at once (default: full travel in about 1.5 s)");
+
   std::vector<std::string> argv = args;
   std::reverse(argv.begin(), argv.end());  // CLI11 takes the arguments in reverse
   try {
@@ -60,6 +77,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
   if (inspectCommand->parsed()) return runInspect(inspect, out, err);
   if (renderCommand->parsed()) return runRender(render, out, err);
+  if (playCommand->parsed()) return runPlay(play, out, err);
   return 2;
 }
 

@@ -23,7 +23,16 @@ struct RenderOptions {
   std::string output;
 };
 
+struct PlayOptions {
+  std::string path;
+  std::string script;
+  std::string frameDir = ".";
+  int scale = 1;
+  bool instant = false;
+};
+
 int runInspect(const InspectOptions& options, std::ostream& out, std::ostream& err);
 int runRender(const RenderOptions& options, std::ostream& out, std::ostream& err);
+int runPlay(const PlayOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace gb::cli
