@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <ostream>
 
 #include "cli/commands.h"
@@ -12,11 +13,18 @@ int runInspect(const InspectOptions& options, std::ostream& out, std::ostream& e
     err << "gaugebench: " << report.error().message << "\n";
     return 1;
   }
-  if (!options.bitmapDir.empty())
+  if (!options.bitmapDir.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(options.bitmapDir, ec);
+    if (ec) {
+      err << "gaugebench: " << options.bitmapDir << ": cannot create the folder: " << ec.message() << "\n";
+      return 1;
+    }
     if (Status s = res::writeBitmapPngs(report->host->file(), options.bitmapDir); !s) {
       err << "gaugebench: " << s.error().message << "\n";
       return 1;
     }
+  }
   if (options.json) {
     out << reportJson(*report).dump(2) << "\n";
   } else {
