@@ -141,6 +141,20 @@ TEST_P(GaugeRoutines, EveryRoutineReadsTheHeadAfresh) {
   }
 }
 
+TEST_P(GaugeRoutines, QueryGoesThroughTheHeadersElementList) {
+  // Point the header's elementList at another variable, holding the strip:
+  // GaugeQuery follows it, the other routines read ElementListHead itself.
+  auto& m = host->machine();
+  const uint32_t strip = records.elements[1].address;
+  const uint32_t variable = test::expectOk(m.allocate(4));
+  ASSERT_TRUE(m.writeU32(variable, strip).ok());
+  ASSERT_TRUE(m.writeU32(gauge + layout::GaugeHeader::elementList, variable).ok());
+  host->clearLog();
+  ASSERT_TRUE(host->gaugeQuery().ok());
+  ASSERT_TRUE(host->gaugeDraw().ok());
+  EXPECT_EQ(host->log(), (ServiceLog{{"ElementListQuery", {strip}}, {"ElementListDraw", {head}}}));
+}
+
 TEST_P(GaugeRoutines, ServiceTableIsReadAfreshAtEveryCall) {
   // A second table like the first, but whose draw slot holds the query
   // service: if GaugeDraw goes through it, the log says ElementListQuery.
