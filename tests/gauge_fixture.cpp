@@ -33,6 +33,19 @@ std::unique_ptr<gb::panel::GaugeHost> loadGauge(std::optional<uint32_t> base,
   return std::move(*host);
 }
 
+std::unique_ptr<gb::panel::PanelSession> openSession(double rate) {
+  gb::panel::PanelSession::Options options;
+  options.rate = rate;
+  auto session = gb::panel::PanelSession::open(QUANDEL_GAU_PATH, options);
+  if (!session) {
+    ADD_FAILURE() << session.error().message;
+    return nullptr;
+  }
+  gb::Status started = (*session)->start();
+  if (!started) ADD_FAILURE() << started.error().message;
+  return std::move(*session);
+}
+
 GaugeRecords decodeRecords(const gb::panel::GaugeHost& host) {
   const auto& m = host.machine();
   GaugeRecords records;

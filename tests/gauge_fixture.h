@@ -12,6 +12,7 @@
 
 #include "panel/gauge_host.h"
 #include "panel/module_records.h"
+#include "panel/panel_session.h"
 
 namespace test {
 
@@ -25,6 +26,9 @@ gb::panel::PictureSource fixturePictures();
 // Loads quandel.gau at `base` (nullopt: preferred), failing the test on error.
 std::unique_ptr<gb::panel::GaugeHost> loadGauge(std::optional<uint32_t> base,
                                                 gb::panel::PictureSource pictures = fixturePictures());
+
+// A started panel session on quandel.gau; rate 0 moves the lever at once.
+std::unique_ptr<gb::panel::PanelSession> openSession(double rate = 0.0);
 
 // The records of a loaded gauge, decoded from its memory.
 struct GaugeRecords {

@@ -12,20 +12,8 @@ using gb::panel::PanelSession;
 
 namespace {
 
-std::unique_ptr<PanelSession> openSession(double rate = 0.0) {
-  PanelSession::Options options;
-  options.rate = rate;
-  auto session = PanelSession::open(QUANDEL_GAU_PATH, options);
-  if (!session) {
-    ADD_FAILURE() << session.error().message;
-    return nullptr;
-  }
-  EXPECT_TRUE((*session)->start().ok());
-  return std::move(*session);
-}
-
 TEST(PanelClicks, MouseLayoutTakesTheParentFromTheBackgroundPicture) {
-  auto session = openSession();
+  auto session = test::openSession();
   auto layout = session->mouseLayout();
   ASSERT_TRUE(layout.ok()) << layout.error().message;
   EXPECT_EQ(layout->parent, (gb::panel::Box{0, 0, 74, 178}));
@@ -45,7 +33,7 @@ TEST(PanelClicks, HitTestAtTheBoundaries) {
       {20, 172, 3}, {20, 177, 3}, {20, 178, -1}, {37, 40, 1}, {38, 40, -1}, {37, 120, 2},
       {38, 120, -1}, {37, 175, 3}, {38, 175, -1}, {-1, 40, -1}, {20, -1, -1}, {73, 177, -1},
   };
-  auto session = openSession();
+  auto session = test::openSession();
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
     auto outcome = session->click(c.x, c.y);
@@ -56,14 +44,14 @@ TEST(PanelClicks, HitTestAtTheBoundaries) {
 }
 
 TEST(PanelClicks, NoClicksReachTheGaugeAfterKill) {
-  auto session = openSession();
+  auto session = test::openSession();
   ASSERT_TRUE(session->stop().ok());
   auto outcome = session->host().mouseListRegistered();
   EXPECT_FALSE(outcome);
 }
 
 TEST(PanelClicks, RoadOfOneClick) {
-  auto session = openSession(gb::panel::SpeedBrakeModel::kDefaultRate);
+  auto session = test::openSession(gb::panel::SpeedBrakeModel::kDefaultRate);
   ASSERT_TRUE(session->frame().ok());
   EXPECT_EQ(session->lastFrame().elements[2].dy, 0);
 
@@ -89,7 +77,7 @@ TEST(PanelClicks, RoadOfOneClick) {
 }
 
 TEST(PanelClicks, ArmToggleWithTheLeverStowedParksTheHandleAtTheArmedMark) {
-  auto session = openSession();
+  auto session = test::openSession();
   auto outcome = session->click(20, 40);
   ASSERT_TRUE(outcome.ok());
   EXPECT_EQ(outcome->events, (std::vector<KeyEvent>{{layout::kSpeedBrakeArmToggleEvent, 0}}));
@@ -109,7 +97,7 @@ TEST(PanelClicks, ArmToggleWithTheLeverStowedParksTheHandleAtTheArmedMark) {
 }
 
 TEST(PanelClicks, EventLogTellsTheRoad) {
-  auto session = openSession();
+  auto session = test::openSession();
   session->clearLog();
   ASSERT_TRUE(session->click(20, 120).ok());
   std::vector<std::string> lines;
@@ -122,7 +110,7 @@ TEST(PanelClicks, EventLogTellsTheRoad) {
 }
 
 TEST(PanelClicks, UserVariablesAreChecked) {
-  auto session = openSession();
+  auto session = test::openSession();
   auto status = session->setVariable(999, 1.0);
   ASSERT_FALSE(status.ok());
   EXPECT_EQ(status.error().message, "unknown host variable token 999 (the bench models 318, 324 and 326)");

@@ -20,18 +20,6 @@ namespace {
 
 constexpr gb::render::Rgba kWindowBlack{1, 1, 1, 255};
 
-std::unique_ptr<PanelSession> openSession() {
-  PanelSession::Options options;
-  options.rate = 0.0;  // instant
-  auto session = PanelSession::open(QUANDEL_GAU_PATH, options);
-  if (!session) {
-    ADD_FAILURE() << session.error().message;
-    return nullptr;
-  }
-  EXPECT_TRUE((*session)->start().ok());
-  return std::move(*session);
-}
-
 RgbaImage frameImage(PanelSession& session) {
   auto frame = session.frame();
   if (!frame) {
@@ -78,7 +66,7 @@ TEST(PanelGeometry, HandleStandsAtEachDetentAndAtTheArmedMark) {
                         {16382, 0, 35}, {0, 1, 5},     {4096, 1, 9},  {16384, 0, 35}};
   for (const Case& c : cases) {
     SCOPED_TRACE("326 = " + std::to_string(c.position) + ", 324 = " + std::to_string(c.armFlag));
-    auto session = openSession();
+    auto session = test::openSession();
     ASSERT_TRUE(session->setVariable(layout::kLeverPositionVariable, c.position).ok());
     ASSERT_TRUE(session->setVariable(layout::kArmFlagVariable, c.armFlag).ok());
     frameImage(*session);  // the arm flag reaches the module at this update
@@ -98,7 +86,7 @@ TEST(PanelGeometry, PointerFollowsVariable318) {
   const Case cases[] = {{16384, 165}, {-16384, 95}, {0, 130}, {8192, 148}};
   for (const Case& c : cases) {
     SCOPED_TRACE("318 = " + std::to_string(c.value));
-    auto session = openSession();
+    auto session = test::openSession();
     ASSERT_TRUE(session->setVariable(layout::kStripScrollVariable, c.value).ok());
     RgbaImage image = frameImage(*session);
     auto shift = findShift(image, pictureOf(*session, 3), 46, 130, 0, 9);
@@ -117,7 +105,7 @@ TEST(PanelGeometry, StripShowsThroughItsWindow) {
   const Case cases[] = {{16384, 0}, {-16384, 3961}, {0, 1981}, {8192, 990}};
   for (const Case& c : cases) {
     SCOPED_TRACE("318 = " + std::to_string(c.value));
-    auto session = openSession();
+    auto session = test::openSession();
     ASSERT_TRUE(session->setVariable(layout::kStripScrollVariable, c.value).ok());
     RgbaImage image = frameImage(*session);
     const Picture& strip = pictureOf(*session, 1);
@@ -139,7 +127,7 @@ TEST(PanelGeometry, StripShowsThroughItsWindow) {
 }
 
 TEST(PanelGeometry, BackgroundDrawsNothing) {
-  auto session = openSession();
+  auto session = test::openSession();
   frameImage(*session);
   Frame backgroundOnly = session->lastFrame();
   backgroundOnly.elements.resize(1);
@@ -150,7 +138,7 @@ TEST(PanelGeometry, BackgroundDrawsNothing) {
 }
 
 TEST(PanelGeometry, OverflowShowsTheWholeHandle) {
-  auto session = openSession();
+  auto session = test::openSession();
   ASSERT_TRUE(session->setVariable(layout::kLeverPositionVariable, 16382).ok());
   auto frame = session->frame();
   ASSERT_TRUE(frame.ok());
