@@ -26,8 +26,9 @@ int32_t __stdcall LeverStepUp(uint32_t, uint32_t) {
 
 int32_t __stdcall LeverStepDown(uint32_t, uint32_t) {
   uint32_t detent = LeverDetent;
-  // Unsigned: detent 0 wraps and fails the test, as does anything past 4.
-  if (detent - 1 < kDetentCount - 1) {
+  // Only these two handlers write the detent, and they keep it within 0 to
+  // 4, so "not 0" is "1 to 4": one test instead of a range check.
+  if (detent != 0) {
     --detent;
     LeverDetent = detent;
     panelServices()->triggerKeyEvent(layout::kSpeedBrakeSetEvent, DetentPositions[detent]);
