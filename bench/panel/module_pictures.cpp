@@ -1,5 +1,7 @@
 #include "panel/module_pictures.h"
 
+#include <array>
+
 #include "resources/bitmap.h"
 
 namespace gb::panel {
@@ -18,12 +20,21 @@ PictureSource modulePictureSource(const pe::PeFile& file) {
     picture.resourceId = resourceId;
     picture.width = bitmap->width();
     picture.height = bitmap->height();
-    picture.rgb.reserve(size_t(picture.width) * picture.height);
-    for (int row = 0; row < picture.height; ++row)
-      for (int col = 0; col < picture.width; ++col) {
-        res::Rgb c = bitmap->colour(row, col);
-        picture.rgb.push_back(uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b);
-      }
+    // The colour table resolved once and each stored row read once: the
+    // strip alone has 212,000 pixels, and every load resolves all of them.
+    // An index past the table's end reads as transparent black.
+    auto pack = [](res::Rgb c) { return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b; };
+    std::array<uint32_t, 256> rgbOf;
+    rgbOf.fill(pack(res::kTransparentBlack));
+    const std::vector<res::Rgb>& colours = bitmap->colours();
+    for (size_t i = 0; i < colours.size() && i < rgbOf.size(); ++i) rgbOf[i] = pack(colours[i]);
+    const size_t width = size_t(picture.width);
+    picture.rgb.resize(width * size_t(picture.height));
+    for (int row = 0; row < picture.height; ++row) {
+      const uint8_t* stored = bitmap->storedRow(row).data();
+      uint32_t* out = picture.rgb.data() + size_t(row) * width;
+      for (size_t col = 0; col < width; ++col) out[col] = rgbOf[stored[col]];
+    }
     return picture;
   };
 }
