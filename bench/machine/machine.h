@@ -34,6 +34,7 @@ struct ImageWrite {
   uint32_t size = 0;    // bytes: 1, 2, 4 or 8
   uint64_t value = 0;   // the stored bytes, little-endian
   uint32_t writer = 0;  // address of the storing instruction
+  bool operator==(const ImageWrite&) const = default;
 };
 
 class Machine;
