@@ -48,9 +48,15 @@ constexpr Minimum kKill{8, "calls of 4 and 3, ret"};
 constexpr Minimum kArmToggle{6, "table, 2 pushes, call, xor, ret 8"};
 // cmp dword [LeverDetent],4 / jae done / inc dword [LeverDetent] /
 // mov eax,[LeverDetent] / table / push [DetentPositions+eax*4] / push event /
-// call / done: xor eax,eax / ret 8. Stepping down: cmp ...,0 / je / dec.
+// call / done: xor eax,eax / ret 8.
 constexpr Minimum kStep{10, "cmp, jcc, inc|dec [detent], reload, table, 2 pushes, call, xor, ret 8"};
 constexpr Minimum kNoStep{4, "cmp [detent], jcc, xor, ret 8"};
+// Stepping down is taken for detents 1 to 4 only (a detent past 4 must not
+// index DetentPositions): a range test needs the detent in a register,
+// mov eax,[detent] / dec eax / cmp eax,3 / ja done / mov [detent],eax /
+// table / push [DetentPositions+eax*4] / push event / call / done: xor eax,eax / ret 8.
+constexpr Minimum kStepDown{11, "load, dec, cmp 3, ja, store, table, 2 pushes, call, xor, ret 8"};
+constexpr Minimum kNoStepDown{6, "load, dec, cmp 3, ja, xor, ret 8"};
 // HandlePositionCallback, shortest routine found:
 //   mov eax,[esp+4]            ; the ModuleVar
 //   mov ecx,[eax+16]           ; high word of value
@@ -168,7 +174,7 @@ Status countHandlers(Counter& c) {
         if (Result<uint32_t> r = h.callHandler("LeverStepUp", handlers->stepUp, 0, 0); !r) return r.error();
       Minimum minimum = kArmToggle;
       if (w.address == &Handlers::stepUp) minimum = detent < 4 ? kStep : kNoStep;
-      if (w.address == &Handlers::stepDown) minimum = detent > 0 ? kStep : kNoStep;
+      if (w.address == &Handlers::stepDown) minimum = detent > 0 ? kStepDown : kNoStepDown;
       Status s = c.measure(h, w.name, "detent " + std::to_string(detent), minimum, [&]() -> Status {
         Result<uint32_t> r = h.callHandler(w.name, (*handlers).*(w.address), 0, 0);
         if (!r) return r.error();

@@ -26,9 +26,10 @@ int32_t __stdcall LeverStepUp(uint32_t, uint32_t) {
 
 int32_t __stdcall LeverStepDown(uint32_t, uint32_t) {
   uint32_t detent = LeverDetent;
-  // Only these two handlers write the detent, and they keep it within 0 to
-  // 4, so "not 0" is "1 to 4": one test instead of a range check.
-  if (detent != 0) {
+  // Detents 1 to 4 step down; 0, and anything a host may have scribbled past
+  // 4, do nothing, so DetentPositions is never read out of bounds. Unsigned:
+  // detent 0 wraps and fails the test.
+  if (detent - 1 < kDetentCount - 1) {
     --detent;
     LeverDetent = detent;
     panelServices()->triggerKeyEvent(layout::kSpeedBrakeSetEvent, DetentPositions[detent]);
