@@ -58,6 +58,14 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   playCommand->add_flag("--instant", play.instant,
                         "The lever position reaches its target at once (default: full travel in about 1.5 s)");
 
+  ViewOptions view;
+  CLI::App* viewCommand = app.add_subcommand(
+      "view", "Show the gauge live in a browser: click it, watch its areas, variables and event log");
+  viewCommand->add_option("FILE", view.path, "The gauge module (reloaded when it changes)")->required();
+  viewCommand->add_option("--port", view.port, "Port on 127.0.0.1 (0: any free port, printed)")
+      ->type_name("N")->check(CLI::Range(0, 65535))->default_val(8357);
+  viewCommand->add_flag("--open", view.open, "Open the page with xdg-open");
+
   std::vector<std::string> argv = args;
   std::reverse(argv.begin(), argv.end());  // CLI11 takes the arguments in reverse
   try {
@@ -78,6 +86,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (inspectCommand->parsed()) return runInspect(inspect, out, err);
   if (renderCommand->parsed()) return runRender(render, out, err);
   if (playCommand->parsed()) return runPlay(play, out, err);
+  if (viewCommand->parsed()) return runView(view, out, err);
   return 2;
 }
 

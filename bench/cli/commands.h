@@ -31,8 +31,15 @@ struct PlayOptions {
   bool instant = false;
 };
 
+struct ViewOptions {
+  std::string path;
+  int port = 8357;  // 0: any free port
+  bool open = false;
+};
+
 int runInspect(const InspectOptions& options, std::ostream& out, std::ostream& err);
 int runRender(const RenderOptions& options, std::ostream& out, std::ostream& err);
 int runPlay(const PlayOptions& options, std::ostream& out, std::ostream& err);
+int runView(const ViewOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace gb::cli
