@@ -9,7 +9,10 @@ packages=(
   libunicorn-dev libcapstone-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libcpp-httplib-dev
+  chromium
 )
+# The viewer's browser tests run on Node; Debian's only where none is installed.
+command -v node >/dev/null 2>&1 || packages+=(nodejs npm)
 
 missing=()
 for package in "${packages[@]}"; do
