@@ -12,6 +12,7 @@ const std::string_view kPageCss = R"css(
   color-scheme: dark;
 }
 * { box-sizing: border-box; }
+[hidden] { display: none !important; }
 html, body { margin: 0; background: var(--bg); color: var(--text);
   font: 14px/1.45 system-ui, -apple-system, "Segoe UI", Roboto, "DejaVu Sans", sans-serif; }
 h1 { font-size: 17px; margin: 0; font-weight: 600; letter-spacing: .2px; }

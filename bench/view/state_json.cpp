@@ -113,6 +113,8 @@ json clickJson(const ClickReport& report) {
   json changes = json::array();
   for (const panel::VariableChange& c : o.changes)
     changes.push_back({{"token", c.token}, {"before", c.before}, {"after", c.after}});
+  // A handler that faulted gives no outcome to tell, only the fault.
+  if (!report.fault.empty()) return {{"fault", report.fault}, {"events", events}, {"changes", changes}};
   json out = {{"hit", o.hit}, {"events", events}, {"changes", changes}};
   if (o.hit) {
     out["area"] = o.areaIndex;
@@ -120,7 +122,6 @@ json clickJson(const ClickReport& report) {
     out["handlerName"] = report.handlerName;
     out["result"] = o.result;
   }
-  if (!report.fault.empty()) out["fault"] = report.fault;
   return out;
 }
 
