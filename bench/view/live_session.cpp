@@ -53,9 +53,19 @@ auto LiveSession::onGaugeThread(F work) -> decltype(work()) {
   return result.get();
 }
 
+void LiveSession::guarded(const std::function<void()>& work) {
+  // Work of the thread's own (not a request's) must not end the program:
+  // what throws stops the module as a fault would.
+  try {
+    work();
+  } catch (const std::exception& e) {
+    fault(std::string("internal error: ") + e.what());
+  }
+}
+
 void LiveSession::threadMain() {
   const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kFramePeriod));
-  load(false);
+  guarded([this] { load(false); });
   auto nextTick = Clock::now() + period;
   auto nextWatch = Clock::now() + options_.watchInterval;
   std::unique_lock lock(mutex_);
@@ -73,12 +83,12 @@ void LiveSession::threadMain() {
     const auto now = Clock::now();
     lock.unlock();
     if (now >= nextTick) {
-      tick();
+      guarded([this] { tick(); });
       nextTick += period;
       if (nextTick < now) nextTick = now + period;  // fell behind: skip, do not race to catch up
     }
     if (now >= nextWatch) {
-      watch();
+      guarded([this] { watch(); });
       nextWatch = now + options_.watchInterval;
     }
     lock.lock();

@@ -95,6 +95,7 @@ class LiveSession {
   template <class F>
   auto onGaugeThread(F work) -> decltype(work());
   void threadMain();
+  void guarded(const std::function<void()>& work);
 
   // Gauge-thread work.
   void load(bool keepVariables);
