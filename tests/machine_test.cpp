@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "fault_report.h"
 #include "gauge_fixture.h"
 #include "machine/host_area.h"
 #include "machine/machine.h"
@@ -50,25 +51,6 @@ std::unique_ptr<Machine> machineWith(std::vector<uint8_t> code, uint32_t base = 
   gb::Status mapped = (*machine)->mapModule(fixtureModule(std::move(code), std::move(fixups)), base, "fixture.dll");
   if (!mapped) ADD_FAILURE() << mapped.error().message;
   return std::move(*machine);
-}
-
-// The registers line of a fault report: the state of a call without
-// arguments at its entry (general registers zero, esp at the return address,
-// IF set), changed where given.
-std::string registersLine(std::vector<std::pair<std::string, uint32_t>> changes) {
-  std::vector<std::pair<std::string, uint32_t>> values = {
-      {"eax", 0}, {"ebx", 0}, {"ecx", 0}, {"edx", 0}, {"esi", 0}, {"edi", 0}, {"ebp", 0},
-      {"esp", HostArea::stackTop - 16 - 4}, {"eip", 0}, {"eflags", 0x202}};
-  for (const auto& [name, value] : changes)
-    for (auto& slot : values)
-      if (slot.first == name) slot.second = value;
-  std::string line = "\n  registers:";
-  for (const auto& [name, value] : values) {
-    char text[24];
-    std::snprintf(text, sizeof text, " %s=%08x", name.c_str(), value);
-    line += text;
-  }
-  return line;
 }
 
 std::string callError(Machine& m, std::vector<uint32_t> args = {}, Returns returns = Returns::Int32) {
@@ -142,47 +124,47 @@ TEST(Machine, FaultReports) {
   const Case cases[] = {
       {"unmapped read", {0xA1, 0x04, 0x00, 0x00, 0x00, 0xC3}, {}, Returns::Int32,
        "Routine: read of unmapped memory at 0x4 at fixture.dll+0x1000 (mov eax, dword ptr [4])" +
-           registersLine({{"eip", at}})},
+           test::registersLine({{"eip", at}})},
       {"unmapped read after other instructions in its block",
        // mov ecx, 0x12345678; inc ebx; mov eax, [ecx]
        {0xB9, 0x78, 0x56, 0x34, 0x12, 0x43, 0x8B, 0x01, 0xC3}, {}, Returns::Int32,
        "Routine: read of unmapped memory at 0x12345678 at fixture.dll+0x1006 (mov eax, dword ptr [ecx])" +
-           registersLine({{"ecx", 0x12345678}, {"ebx", 1}, {"eip", at + 6}, {"eflags", 0x202}})},
+           test::registersLine({{"ecx", 0x12345678}, {"ebx", 1}, {"eip", at + 6}, {"eflags", 0x202}})},
       {"write to code", {0xA3, 0x00, 0x10, 0x00, 0x10, 0xC3}, {}, Returns::Int32,
        "Routine: write to read-only memory at fixture.dll+0x1000 at fixture.dll+0x1000 "
-       "(mov dword ptr [0x10001000], eax)" + registersLine({{"eip", at}})},
+       "(mov dword ptr [0x10001000], eax)" + test::registersLine({{"eip", at}})},
       {"write to the service table",  // mov dword ptr [table+0x90], 0
        {0xC7, 0x05, 0x90, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC3}, {}, Returns::Int32,
        "Routine: write to read-only memory at host+0x90 at fixture.dll+0x1000 "
-       "(mov dword ptr [0x100090], 0)" + registersLine({{"eip", at}})},
+       "(mov dword ptr [0x100090], 0)" + test::registersLine({{"eip", at}})},
       {"write to a stub",  // mov byte ptr [stubs], 0xc3
        {0xC6, 0x05, 0x00, 0x10, 0x10, 0x00, 0xC3, 0xC3}, {}, Returns::Int32,
        "Routine: write to read-only memory at host+0x1000 at fixture.dll+0x1000 "
-       "(mov byte ptr [0x101000], 0xc3)" + registersLine({{"eip", at}})},
+       "(mov byte ptr [0x101000], 0xc3)" + test::registersLine({{"eip", at}})},
       {"write to a host record",  // mov dword ptr [heap], eax
        {0xA3, 0x00, 0x00, 0x11, 0x00, 0xC3}, {}, Returns::Int32,
        "Routine: write to read-only memory at host+0x10000 at fixture.dll+0x1000 "
-       "(mov dword ptr [0x110000], eax)" + registersLine({{"eip", at}})},
+       "(mov dword ptr [0x110000], eax)" + test::registersLine({{"eip", at}})},
       {"jump to the stack", {0xFF, 0xE4}, {}, Returns::Int32,  // jmp esp
        "Routine: jump to non-executable memory at host+0x20ffec at fixture.dll+0x1000 (jmp esp)" +
-           registersLine({{"eip", HostArea::stackTop - 20}})},
+           test::registersLine({{"eip", HostArea::stackTop - 20}})},
       {"jump to null", {0x31, 0xC0, 0xFF, 0xE0}, {}, Returns::Int32,
        "Routine: jump to unmapped memory at 0x0 at fixture.dll+0x1002 (jmp eax)" +
-           registersLine({{"eflags", 0x246}})},
+           test::registersLine({{"eflags", 0x246}})},
       {"invalid instruction", {0x90, 0x0F, 0x0B}, {}, Returns::Int32,
-       "Routine: invalid instruction at fixture.dll+0x1001 (ud2)" + registersLine({{"eip", at + 1}})},
+       "Routine: invalid instruction at fixture.dll+0x1001 (ud2)" + test::registersLine({{"eip", at + 1}})},
       {"endless loop", {0xEB, 0xFE}, {}, Returns::Int32,
        "Routine: instruction budget of 1000 exhausted at fixture.dll+0x1000 (jmp 0x10001000)" +
-           registersLine({{"eip", at}})},
+           test::registersLine({{"eip", at}})},
       {"arguments left", {0xC3}, {7}, Returns::Int32,
        "Routine: stack imbalance: removed 0 bytes of arguments, expected 4, at fixture.dll+0x1000 (ret)" +
-           registersLine({{"eip", HostArea::sentinel}})},
+           test::registersLine({{"eip", HostArea::sentinel}})},
       {"too many removed", {0xC2, 0x08, 0x00}, {7}, Returns::Int32,
        "Routine: stack imbalance: removed 8 bytes of arguments, expected 4, at fixture.dll+0x1000 (ret 8)" +
-           registersLine({{"eip", HostArea::sentinel}, {"esp", HostArea::stackTop - 12}})},
+           test::registersLine({{"eip", HostArea::sentinel}, {"esp", HostArea::stackTop - 12}})},
       {"unused service", {0xB8, 0x78, 0x00, 0x10, 0x00, 0xFF, 0x10, 0xC3}, {}, Returns::Int32,
        "Routine: call into unused service slot 0x78 at fixture.dll+0x1005 (call dword ptr [eax])" +
-           registersLine({{"eax", 0x100078}, {"esp", HostArea::stackTop - 24},
+           test::registersLine({{"eax", 0x100078}, {"esp", HostArea::stackTop - 24},
                           {"eip", HostArea::stubs + 0x78 / 4 * HostArea::stubSize}})},
       {"no double", {0xC3}, {}, Returns::Double,
        "Routine: returned with 0 values on the x87 stack, expected 1"},
