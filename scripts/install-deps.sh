@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build pkg-config g++ clang
+  libclang-rt-14-dev
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   libunicorn-dev libcapstone-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev

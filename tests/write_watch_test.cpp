@@ -9,6 +9,7 @@
 #include "gauge_fixture.h"
 #include "machine/host_area.h"
 #include "machine/machine.h"
+#include "machine/write_report.h"
 #include "panel/module_records.h"
 #include "panel/panel_session.h"
 #include "pe_builder.h"
@@ -69,6 +70,12 @@ TEST(WriteWatch, RecordsOnlyModuleStoresIntoTheImageWhileOn) {
   // The host's own writes are not the module's.
   ASSERT_TRUE(m->writeU32(kData, 7).ok());
   EXPECT_EQ(m->imageWrites(), kStoresSeen);
+
+  ASSERT_TRUE(m->call("Stores", kCode, {}).ok());
+  EXPECT_EQ(gb::machine::describeImageWrites(*m),
+            "image writes: 4 stores into fixture.dll\n"
+            "  fixture.dll+0x2004  4 bytes  by fixture.dll+0x1000  2 times\n"
+            "  fixture.dll+0x2008  2 bytes  by fixture.dll+0x100a  2 times\n");
 
   m->clearImageWrites();
   ASSERT_TRUE(m->watchImageWrites(false).ok());
