@@ -40,6 +40,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   renderCommand->add_option("--frames", render.frames, "Frames to run before the picture (at 18 per second)")
       ->type_name("N")->check(CLI::Range(1, 100000))->default_val(1);
   renderCommand->add_option("-o,--output", render.output, "The PNG to write")->type_name("OUT.png")->required();
+  renderCommand->add_flag("--watch-writes", render.watchWrites,
+                          "Record the stores the module's code makes into its own image and list them");
 
   PlayOptions play;
   CLI::App* playCommand = app.add_subcommand(
@@ -57,6 +59,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       ->type_name("N")->check(CLI::Range(1, 16))->default_val(1);
   playCommand->add_flag("--instant", play.instant,
                         "The lever position reaches its target at once (default: full travel in about 1.5 s)");
+  playCommand->add_flag("--watch-writes", play.watchWrites,
+                        "Record the stores the module's code makes into its own image and list them");
 
   ViewOptions view;
   CLI::App* viewCommand = app.add_subcommand(

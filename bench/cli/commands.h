@@ -21,6 +21,7 @@ struct RenderOptions {
   bool overflow = false;
   int frames = 1;
   std::string output;
+  bool watchWrites = false;  // list the module's stores into its own image
 };
 
 struct PlayOptions {
@@ -29,6 +30,7 @@ struct PlayOptions {
   std::string frameDir = ".";
   int scale = 1;
   bool instant = false;
+  bool watchWrites = false;  // list the module's stores into its own image
 };
 
 struct ViewOptions {

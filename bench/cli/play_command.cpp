@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/commands.h"
+#include "machine/write_report.h"
 #include "panel/panel_session.h"
 #include "panel/scenario.h"
 #include "panel/scenario_runner.h"
@@ -46,10 +47,14 @@ int runPlay(const PlayOptions& options, std::ostream& out, std::ostream& err) {
   if (options.instant) sessionOptions.rate = 0.0;
   Result<std::unique_ptr<panel::PanelSession>> session = panel::PanelSession::open(options.path, sessionOptions);
   if (!session) return fail(session.error().message);
+  machine::Machine& machine = (*session)->host().machine();
+  if (options.watchWrites)
+    if (Status s = machine.watchImageWrites(true); !s) return fail(s.error().message);
   if (Status s = (*session)->start(); !s) return fail(s.error().message);
 
   out << "playing " << options.script << " on " << options.path << "\n";
   Status result = panel::runScenario(*scenario, **session, {options.frameDir, options.scale}, out);
+  if (options.watchWrites) out << machine::describeImageWrites(machine);
   if (!result) return fail(result.error().message);
   out << "all " << scenario->steps.size() << " steps passed\n";
   return 0;

@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/variable_settings.h"
+#include "machine/write_report.h"
 #include "panel/panel_session.h"
 #include "render/compose.h"
 #include "render/overlay.h"
@@ -9,7 +10,7 @@
 
 namespace gb::cli {
 
-int runRender(const RenderOptions& options, std::ostream&, std::ostream& err) {
+int runRender(const RenderOptions& options, std::ostream& out, std::ostream& err) {
   auto fail = [&](const std::string& message) {
     err << "gaugebench: " << message << "\n";
     return 1;
@@ -23,6 +24,8 @@ int runRender(const RenderOptions& options, std::ostream&, std::ostream& err) {
   Result<std::unique_ptr<panel::PanelSession>> session = panel::PanelSession::open(options.path, {});
   if (!session) return fail(session.error().message);
   panel::PanelSession& s = **session;
+  if (options.watchWrites)
+    if (Status status = s.host().machine().watchImageWrites(true); !status) return fail(status.error().message);
   for (const VariableSetting& setting : settings)
     if (Status status = s.setVariable(setting.token, setting.value); !status)
       return fail("--set " + std::to_string(setting.token) + ": " + status.error().message);
@@ -38,6 +41,7 @@ int runRender(const RenderOptions& options, std::ostream&, std::ostream& err) {
     render::drawMouseAreas(image, *layout, options.scale, composition.originX, composition.originY);
   }
   if (Status status = render::writePng(image, options.output); !status) return fail(status.error().message);
+  if (options.watchWrites) out << machine::describeImageWrites(s.host().machine());
   return 0;
 }
 
