@@ -8,7 +8,7 @@
 
 namespace gb::cli {
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, ViewRunner viewRunner) {
   CLI::App app{"gaugebench: loads a panel gauge module (a 32-bit Windows DLL), runs it in an\n"
                "emulated i386 machine with a stand-in panel host, and shows what it does."};
   app.name("gaugebench");
@@ -90,7 +90,13 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (inspectCommand->parsed()) return runInspect(inspect, out, err);
   if (renderCommand->parsed()) return runRender(render, out, err);
   if (playCommand->parsed()) return runPlay(play, out, err);
-  if (viewCommand->parsed()) return runView(view, out, err);
+  if (viewCommand->parsed()) {
+    if (!viewRunner) {
+      err << "gaugebench: the viewer is not part of this program\n";
+      return 1;
+    }
+    return viewRunner(view, out, err);
+  }
   return 2;
 }
 

@@ -9,6 +9,18 @@
 
 namespace gb::cli {
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+struct ViewOptions;
+
+// Runs `gaugebench view`. The gaugebench program hands the command to the
+// gaugebench-view program beside it (launchViewProgram), which runs the
+// server itself (runView), so that only the viewer loads the HTTP libraries.
+using ViewRunner = int (*)(const ViewOptions& options, std::ostream& out, std::ostream& err);
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        ViewRunner viewRunner = nullptr);
+
+// Replaces this process with gaugebench-view from this program's folder;
+// returns only on failure.
+int launchViewProgram(const ViewOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace gb::cli
