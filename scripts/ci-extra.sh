@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # CI beyond the test suite: the sanitizer build and its tests, the fuzzers
 # for a bounded time each, and the reproducibility of quandel.gau. Runs after
-# scripts/test.sh, whose build the fuzzers take their seeds from.
+# scripts/test.sh, whose build the fuzzers take their starting corpus from.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (preset "fuzz") and runs each for a bounded time
-# on seeds copied into a temporary folder: the built module, its corrupted
+# on a starting corpus copied into a temporary folder: the built module, its corrupted
 # copies, its resources and the example scenarios. Fails on any crash, leak,
 # timeout or memory blow-up, printing the input that caused it.
 # Needs the built module (scripts/build.sh or scripts/test.sh first).
@@ -17,7 +17,7 @@ cmake --build --preset fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/pe" "$work/resources" "$work/scenario"
-build-fuzz/fuzz/write_fuzz_seeds "$module" "$work/pe" "$work/resources"
+build-fuzz/fuzz/write_fuzz_corpus "$module" "$work/pe" "$work/resources"
 cp "$module" "$work/pe/"
 cp examples/*.txt "$work/scenario/"
 

@@ -2,7 +2,7 @@
 // the exact error the bench must give for it. The places are found in the
 // module itself (its headers, tables and resource tree), so the copies follow
 // the module as it changes. Shared by the malformed-module tests and the
-// tool that seeds the fuzzers' corpus.
+// tool that writes the fuzzers' starting corpus.
 #pragma once
 
 #include <cstdint>

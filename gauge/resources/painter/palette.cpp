@@ -23,9 +23,9 @@ std::optional<uint8_t> Palette::indexFor(Rgb colour) {
   return std::nullopt;
 }
 
-void Palette::fillUnused(uint32_t seed) {
-  // xorshift32: a fixed sequence per seed, so every run paints the same table.
-  uint32_t state = seed ? seed : 0x9E3779B9u;
+void Palette::fillUnused(uint32_t start) {
+  // xorshift32: a fixed sequence per start, so every run paints the same table.
+  uint32_t state = start ? start : 0x9E3779B9u;
   auto next = [&state] {
     state ^= state << 13;
     state ^= state >> 17;
@@ -44,7 +44,7 @@ void Palette::fillUnused(uint32_t seed) {
   }
 }
 
-Picture indexPicture(const RgbCanvas& canvas, Palette& palette, uint32_t seed,
+Picture indexPicture(const RgbCanvas& canvas, Palette& palette, uint32_t start,
                      std::string fileName) {
   Picture picture;
   picture.fileName = std::move(fileName);
@@ -59,7 +59,7 @@ Picture indexPicture(const RgbCanvas& canvas, Palette& palette, uint32_t seed,
     }
     picture.indices.push_back(*index);
   }
-  palette.fillUnused(seed);
+  palette.fillUnused(start);
   picture.table = palette.table();
   return picture;
 }

@@ -1,6 +1,6 @@
 // Builds a picture's colour table: some colours pinned at fixed indices (the
 // transparent black, the white), the others given the free indices in order
-// of first appearance, and every entry no pixel uses filled from a seed of
+// of first appearance, and every entry no pixel uses filled from a start value of
 // the picture's own, so that no two pictures carry the same table.
 #pragma once
 
@@ -25,8 +25,8 @@ class Palette {
   std::optional<uint8_t> indexFor(Rgb colour);
 
   // Fills every entry that is neither pinned nor allocated with colours drawn
-  // from `seed`, never pure black or pure white.
-  void fillUnused(uint32_t seed);
+  // from `start`, never pure black or pure white.
+  void fillUnused(uint32_t start);
 
   const std::array<Rgb, 256>& table() const { return table_; }
 
@@ -37,9 +37,9 @@ class Palette {
 };
 
 // Converts a painted canvas into an indexed picture through `palette`, then
-// fills the palette's unused entries from `seed`. Aborts if the canvas holds
+// fills the palette's unused entries from `start`. Aborts if the canvas holds
 // more colours than the table can take: that is a fault of the painter.
-Picture indexPicture(const RgbCanvas& canvas, Palette& palette, uint32_t seed,
+Picture indexPicture(const RgbCanvas& canvas, Palette& palette, uint32_t start,
                      std::string fileName);
 
 }  // namespace painter

@@ -1,4 +1,4 @@
-// write_fuzz_seeds MODULE PE_DIR RESOURCE_DIR: seeds for the fuzzers from a
+// write_fuzz_corpus MODULE PE_DIR RESOURCE_DIR: the fuzzers' starting corpus from a
 // built module. PE_DIR gets each corrupted copy of MODULE (the malformed-
 // module table of the tests, tests/module_corruptions.h); RESOURCE_DIR gets
 // each bitmap and version block of MODULE, behind the byte that makes
@@ -15,7 +15,7 @@ namespace {
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  if (!out) std::cerr << "write_fuzz_seeds: cannot write " << path << "\n";
+  if (!out) std::cerr << "write_fuzz_corpus: cannot write " << path << "\n";
   return bool(out);
 }
 
@@ -23,7 +23,7 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::cerr << "usage: write_fuzz_seeds MODULE PE_DIR RESOURCE_DIR\n";
+    std::cerr << "usage: write_fuzz_corpus MODULE PE_DIR RESOURCE_DIR\n";
     return 2;
   }
   const std::string modulePath = argv[1], peDir = argv[2], resourceDir = argv[3];
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   std::vector<uint8_t> module((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   auto cases = corruption::corruptedCopies(module);
   if (!cases) {
-    std::cerr << "write_fuzz_seeds: " << modulePath << ": " << cases.error().message << "\n";
+    std::cerr << "write_fuzz_corpus: " << modulePath << ": " << cases.error().message << "\n";
     return 1;
   }
   for (const corruption::Case& c : *cases)
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
 
   auto file = gb::pe::parsePe(module);
   if (!file) {
-    std::cerr << "write_fuzz_seeds: " << modulePath << ": " << file.error().message << "\n";
+    std::cerr << "write_fuzz_corpus: " << modulePath << ": " << file.error().message << "\n";
     return 1;
   }
   size_t resources = 0;
@@ -47,9 +47,9 @@ int main(int argc, char** argv) {
     const bool bitmap = r.type == gb::pe::kResourceTypeBitmap, version = r.type == gb::pe::kResourceTypeVersion;
     auto bytes = file->resourceBytes(r);
     if ((!bitmap && !version) || !bytes) continue;
-    std::vector<uint8_t> seed{uint8_t(version ? 1 : 0)};
-    seed.insert(seed.end(), bytes->begin(), bytes->end());
-    if (!writeFile(resourceDir + "/" + (version ? "version-" : "bitmap-") + gb::hex(r.id), seed)) return 1;
+    std::vector<uint8_t> input{uint8_t(version ? 1 : 0)};
+    input.insert(input.end(), bytes->begin(), bytes->end());
+    if (!writeFile(resourceDir + "/" + (version ? "version-" : "bitmap-") + gb::hex(r.id), input)) return 1;
     ++resources;
   }
   std::cout << cases->size() << " corrupted copies in " << peDir << ", " << resources << " resources in "
