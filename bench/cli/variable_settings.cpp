@@ -1,17 +1,10 @@
 #include "cli/variable_settings.h"
 
 #include <charconv>
-#include <cmath>
+
+#include "support/number_text.h"
 
 namespace gb::cli {
-
-bool parseNumber(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  const char* begin = text.data();
-  if (*begin == '+') ++begin;
-  auto [end, ec] = std::from_chars(begin, text.data() + text.size(), value);
-  return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
-}
 
 bool parseToken(const std::string& text, uint32_t& token) {
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), token);
@@ -25,7 +18,7 @@ Result<VariableSetting> parseVariableSetting(const std::string& text) {
   VariableSetting setting;
   if (!parseToken(text.substr(0, equals), setting.token))
     return Error{"--set " + text + ": '" + text.substr(0, equals) + "' is not a variable token"};
-  if (!parseNumber(text.substr(equals + 1), setting.value))
+  if (!parseFiniteNumber(text.substr(equals + 1), setting.value))
     return Error{"--set " + text + ": '" + text.substr(equals + 1) + "' is not a finite number"};
   return setting;
 }

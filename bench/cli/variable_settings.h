@@ -17,8 +17,6 @@ struct VariableSetting {
 // Parses a whole decimal token, '=', and a finite decimal number.
 Result<VariableSetting> parseVariableSetting(const std::string& text);
 
-// A finite number written in full ("4096", "-0.5", "1e3"), nothing after it.
-bool parseNumber(const std::string& text, double& value);
 bool parseToken(const std::string& text, uint32_t& token);
 
 }  // namespace gb::cli

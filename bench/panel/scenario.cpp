@@ -1,10 +1,10 @@
 #include "panel/scenario.h"
 
 #include <charconv>
-#include <cmath>
 #include <sstream>
 
 #include "panel/speed_brake_model.h"
+#include "support/number_text.h"
 
 namespace gb::panel {
 
@@ -15,14 +15,6 @@ std::vector<std::string> words(std::string_view line) {
   std::istringstream in{std::string(line)};
   for (std::string word; in >> word;) out.push_back(word);
   return out;
-}
-
-bool number(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  const char* begin = text.data();
-  if (*begin == '+') ++begin;
-  auto [end, ec] = std::from_chars(begin, text.data() + text.size(), value);
-  return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
 }
 
 template <class Int>
@@ -51,7 +43,7 @@ Result<ScenarioStep> parseStep(const std::vector<std::string>& w, ScenarioStep s
   if (verb == "set") {
     if (w.size() != 3) return fail("'set' takes a variable token and a value: set 318 -8000");
     if (!integer(w[1], step.token)) return fail("'" + w[1] + "' is not a variable token");
-    if (!number(w[2], step.value)) return fail("'" + w[2] + "' is not a finite number");
+    if (!parseFiniteNumber(w[2], step.value)) return fail("'" + w[2] + "' is not a finite number");
     step.kind = ScenarioStep::Set;
   } else if (verb == "click") {
     if (w.size() != 3) return fail("'click' takes a column and a row: click 20 120");
@@ -60,7 +52,7 @@ Result<ScenarioStep> parseStep(const std::vector<std::string>& w, ScenarioStep s
     step.kind = ScenarioStep::Click;
   } else if (verb == "advance") {
     if (w.size() != 2) return fail("'advance' takes a number of seconds: advance 0.5");
-    if (!number(w[1], step.value) || step.value < 0 || step.value > kMaxAdvanceSeconds)
+    if (!parseFiniteNumber(w[1], step.value) || step.value < 0 || step.value > kMaxAdvanceSeconds)
       return fail("'" + w[1] + "' is not a number of seconds from 0 to 3600");
     step.kind = ScenarioStep::Advance;
   } else if (verb == "frame") {
@@ -73,7 +65,7 @@ Result<ScenarioStep> parseStep(const std::vector<std::string>& w, ScenarioStep s
     if (w.size() >= 2 && w[1] == "var") {
       if (w.size() != 4) return fail("'expect var' takes a token and a value: expect var 326 4096");
       if (!integer(w[2], step.token)) return fail("'" + w[2] + "' is not a variable token");
-      if (!number(w[3], step.value)) return fail("'" + w[3] + "' is not a finite number");
+      if (!parseFiniteNumber(w[3], step.value)) return fail("'" + w[3] + "' is not a finite number");
       step.kind = ScenarioStep::ExpectVar;
     } else if (w.size() == 3 && w[1] == "event" && w[2] == "none") {
       step.kind = ScenarioStep::ExpectNoEvent;
